@@ -1,0 +1,22 @@
+# Windows builds (mingw-w64): static programs that import only system DLLs.
+add_link_options(-static -static-libgcc -static-libstdc++)
+add_compile_definitions(WIN32_LEAN_AND_MEAN NOMINMAX)
+
+# GoogleTest for Windows, built from Debian's sources.
+set(LC_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
+set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+add_subdirectory(${LC_GOOGLETEST_SOURCE} googletest EXCLUDE_FROM_ALL)
+foreach(target gtest gtest_main)
+    target_compile_options(${target} PRIVATE -w)
+endforeach()
+
+# Windows test programs, run under Wine through the crosscompiling emulator.
+function(lc_windows_test name)
+    add_executable(${name} ${ARGN})
+    target_link_libraries(${name} PRIVATE leafcatch_core gtest_main)
+    gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60)
+endfunction()
+
+lc_windows_test(page_file_win_test tests/wine/page_file_win_test.cpp)
