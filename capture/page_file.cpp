@@ -1,7 +1,7 @@
 #include "capture/page_file.h"
 
-#include <array>
 #include <cstring>
+#include <memory>
 
 #include "platform/ansi_text.h"
 #include "platform/file.h"
@@ -63,10 +63,12 @@ bool IsUnsafeNameByte(unsigned char b) {
     return b < 0x20 || std::strchr("\\:*?\"<>|", b) != nullptr;
 }
 
-// Writes text with bare LFs turned into CR LF, through a fixed buffer.
+// Writes texts with bare LFs turned into CR LF, through a fixed buffer. A CR at
+// the end of one text pairs with an LF at the start of the next.
 class CrLfWriter {
 public:
-    explicit CrLfWriter(platform::OutputFile& file) : file_(file) {}
+    explicit CrLfWriter(platform::OutputFile& file)
+        : file_(file), buffer_(std::make_unique<char[]>(kBufferSize)) {}
 
     bool Write(std::string_view text) {
         std::size_t pos = 0;
@@ -75,53 +77,56 @@ public:
             const std::size_t lf = hit ? static_cast<const char*>(hit) - text.data() : text.size();
             if (!Put(text.substr(pos, lf - pos))) return false;
             if (lf == text.size()) break;
-            const bool afterCr = lf > 0 && text[lf - 1] == '\r';
+            const bool afterCr = lf > 0 ? text[lf - 1] == '\r' : last_ == '\r';
             if (!Put(afterCr ? std::string_view("\n") : std::string_view("\r\n"))) return false;
             pos = lf + 1;
         }
-        return Flush();
-    }
-
-private:
-    bool Put(std::string_view bytes) {
-        if (used_ + bytes.size() > buffer_.size()) {
-            if (!Flush()) return false;
-            if (bytes.size() > buffer_.size()) return file_.Write(bytes.data(), bytes.size());
-        }
-        std::memcpy(buffer_.data() + used_, bytes.data(), bytes.size());
-        used_ += bytes.size();
+        if (!text.empty()) last_ = text.back();
         return true;
     }
 
     bool Flush() {
-        const bool ok = used_ == 0 || file_.Write(buffer_.data(), used_);
+        const bool ok = used_ == 0 || file_.Write(buffer_.get(), used_);
         used_ = 0;
         return ok;
     }
 
+private:
+    bool Put(std::string_view bytes) {
+        if (used_ + bytes.size() > kBufferSize) {
+            if (!Flush()) return false;
+            if (bytes.size() > kBufferSize) return file_.Write(bytes.data(), bytes.size());
+        }
+        std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
+        used_ += bytes.size();
+        return true;
+    }
+
+    static constexpr std::size_t kBufferSize = 1024 * 1024;
+
     platform::OutputFile& file_;
-    std::array<char, 64 * 1024> buffer_;
+    std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;
+    char last_ = 0;
 };
 
 }  // namespace
 
-std::string MarkPage(std::string_view page, std::string_view url) {
+std::string MarkedPage::Text() const {
+    std::string text;
+    text.reserve(head.size() + marker.size() + tail.size());
+    return text.append(head).append(marker).append(tail);
+}
+
+MarkedPage MarkPage(std::string_view page, std::string_view url) {
     const std::string safeUrl = MarkerSafeUrl(url);
     const std::size_t body = FindBodyTag(page);
     const std::size_t close = body == std::string_view::npos ? body : page.find('>', body + 5);
-
-    std::string marked;
     if (close == std::string_view::npos) {
-        marked.reserve(kCommentBefore.size() + safeUrl.size() + kCommentAfter.size() + page.size());
-        marked.append(kCommentBefore).append(safeUrl).append(kCommentAfter).append(page);
-    } else {
-        marked.reserve(kLinkBefore.size() + safeUrl.size() + kLinkAfter.size() + page.size());
-        marked.append(page.substr(0, close + 1));
-        marked.append(kLinkBefore).append(safeUrl).append(kLinkAfter);
-        marked.append(page.substr(close + 1));
+        return {{}, std::string(kCommentBefore).append(safeUrl).append(kCommentAfter), page};
     }
-    return marked;
+    return {page.substr(0, close + 1), std::string(kLinkBefore).append(safeUrl).append(kLinkAfter),
+            page.substr(close + 1)};
 }
 
 std::string PageFileName(std::string_view url) {
@@ -159,21 +164,23 @@ std::optional<FreePath> FindFreePath(const std::string& folder, const std::strin
     return std::nullopt;
 }
 
-WriteResult WritePage(const std::string& path, std::string_view text) {
+WriteResult WritePage(const std::string& path, const MarkedPage& text) {
     platform::OutputFile file;
     switch (file.CreateNew(path)) {
     case platform::CreateResult::Exists: return WriteResult::NameTaken;
     case platform::CreateResult::Failed: return WriteResult::Failed;
     case platform::CreateResult::Created: break;
     }
-    const bool written = CrLfWriter(file).Write(text);
+    CrLfWriter writer(file);
+    const bool written = writer.Write(text.head) && writer.Write(text.marker) &&
+                         writer.Write(text.tail) && writer.Flush();
     const bool closed = file.Close();
     if (written && closed) return WriteResult::Written;
     platform::RemoveFile(path);
     return WriteResult::Failed;
 }
 
-SaveResult SavePage(const std::string& folder, const std::string& name, std::string_view text) {
+SaveResult SavePage(const std::string& folder, const std::string& name, const MarkedPage& text) {
     unsigned from = 0;
     for (;;) {
         std::optional<FreePath> free = FindFreePath(folder, name, from);

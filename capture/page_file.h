@@ -4,10 +4,30 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <type_traits>
+
+// A page with its marker: the page's bytes up to the insertion point, the marker,
+// and the rest of the page. The two parts of the page are views into it, so a
+// large page is never copied.
+struct MarkedPage {
+    MarkedPage() = default;
+    // A text without a marker.
+    template <class Text, class = std::enable_if_t<std::is_convertible_v<const Text&, std::string_view>>>
+    MarkedPage(const Text& whole) : head(whole) {}
+    MarkedPage(std::string_view h, std::string m, std::string_view t)
+        : head(h), marker(std::move(m)), tail(t) {}
+
+    std::string Text() const;  // the whole marked text, for tests and small pages
+
+    std::string_view head;
+    std::string marker;
+    std::string_view tail;
+};
 
 // The page with one marker holding `url` inserted: right after the first "<body"
 // tag (any case) when that tag is closed by a '>', otherwise at the very beginning.
-std::string MarkPage(std::string_view page, std::string_view url);
+// The result refers to `page`, which must outlive it.
+MarkedPage MarkPage(std::string_view page, std::string_view url);
 
 // The file name for a page: the address's last '/'-segment ("index.html" when that
 // is empty or only dots), made safe to use as a plain Windows file name.
@@ -40,7 +60,7 @@ enum class WriteResult {
 
 // Creates `path` as a new file and writes `text` with every LF that does not
 // follow a CR written as CR LF. Never truncates an existing file.
-WriteResult WritePage(const std::string& path, std::string_view text);
+WriteResult WritePage(const std::string& path, const MarkedPage& text);
 
 // Why a page could not be saved.
 enum class SaveError { None, NoFreeName, WriteFailed };
@@ -52,4 +72,4 @@ struct SaveResult {
 
 // FindFreePath and WritePage together: a name taken between the probe and the
 // write moves on to the next free name.
-SaveResult SavePage(const std::string& folder, const std::string& name, std::string_view text);
+SaveResult SavePage(const std::string& folder, const std::string& name, const MarkedPage& text);

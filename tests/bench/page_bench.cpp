@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
+#include <algorithm>
 #include <string>
 
 #include "capture/page_file.h"
@@ -20,8 +20,11 @@ std::string Env(const char* name, const char* fallback) {
 }
 
 std::string LoadPage() {
-    std::ifstream in(Env("LC_BENCH_PAGE", "/tmp/lc-bench-page.html"), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    std::ifstream in(Env("LC_BENCH_PAGE", "/tmp/lc-bench-page.html"), std::ios::binary | std::ios::ate);
+    std::string page(static_cast<std::size_t>(std::max<std::streamoff>(in.tellg(), 0)), '\0');
+    in.seekg(0);
+    in.read(page.data(), static_cast<std::streamsize>(page.size()));
+    return page;
 }
 
 void BM_MarkAndWritePage(benchmark::State& state) {
@@ -33,7 +36,7 @@ void BM_MarkAndWritePage(benchmark::State& state) {
     const std::string path = Env("LC_BENCH_OUT", "/tmp") + "/lc-bench-out.html";
     for (auto _ : state) {
         platform::RemoveFile(path);
-        const std::string marked = MarkPage(page, "http://127.0.0.1/bench/page.html");
+        const MarkedPage marked = MarkPage(page, "http://127.0.0.1/bench/page.html");
         if (WritePage(path, marked) != WriteResult::Written) state.SkipWithError("write failed");
     }
     platform::RemoveFile(path);

@@ -31,14 +31,14 @@ TEST(MarkPage, MarkerPiecesHaveTheirLengths) {
     EXPECT_EQ(LinkMarker("").size(), 42u + 39u);
     EXPECT_EQ(CommentMarker("").size(), 29u + 34u);
     // The program's own literals are the same bytes.
-    EXPECT_EQ(MarkPage("", ""), CommentMarker(""));
-    EXPECT_EQ(MarkPage("<body>", ""), "<body>" + LinkMarker(""));
+    EXPECT_EQ(MarkPage("", "").Text(), CommentMarker(""));
+    EXPECT_EQ(MarkPage("<body>", "").Text(), "<body>" + LinkMarker(""));
 }
 
 TEST(MarkPage, WorkedExample) {
     const std::string page = "<html><body>Hi</body></html>\n";
     ASSERT_EQ(page.size(), 29u);
-    EXPECT_EQ(MarkPage(page, kUrl), "<html><body>" + LinkMarker(kUrl) + "Hi</body></html>\n");
+    EXPECT_EQ(MarkPage(page, kUrl).Text(), "<html><body>" + LinkMarker(kUrl) + "Hi</body></html>\n");
 }
 
 struct MarkCase {
@@ -57,7 +57,7 @@ TEST_P(MarkPageTest, InsertsOneMarker) {
         else if (c == '#') expected += CommentMarker(kUrl);
         else expected += c;
     }
-    EXPECT_EQ(MarkPage(GetParam().page, kUrl), expected);
+    EXPECT_EQ(MarkPage(GetParam().page, kUrl).Text(), expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -84,13 +84,13 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(MarkPage, AddressCannotBreakOutOfTheMarker) {
     const std::string url = "http://h/a\"b<c>d.html";
     const std::string safe = "http://h/a%22b%3Cc%3Ed.html";
-    EXPECT_EQ(MarkPage("<body>", url), "<body>" + LinkMarker(safe));
-    EXPECT_EQ(MarkPage("x", url), CommentMarker(safe) + "x");
+    EXPECT_EQ(MarkPage("<body>", url).Text(), "<body>" + LinkMarker(safe));
+    EXPECT_EQ(MarkPage("x", url).Text(), CommentMarker(safe) + "x");
 }
 
 TEST(MarkPage, ShiftJisAddressIsKeptByteForByte) {
     const std::string url = "http://h/\x95\x5C\x82\xA0.html";
-    EXPECT_EQ(MarkPage("<body>", url), "<body>" + LinkMarker(url));
+    EXPECT_EQ(MarkPage("<body>", url).Text(), "<body>" + LinkMarker(url));
 }
 
 // ---- PageFileName -----------------------------------------------------------
@@ -244,8 +244,6 @@ INSTANTIATE_TEST_SUITE_P(
         LineEndCase{"NulKept", "a\0b\nc"s, "a\0b\r\nc"s}),
     [](const auto& info) { return std::string(info.param.name); });
 
-class WritePageTest : public TestDir {};
-
 // Reference conversion, byte by byte.
 std::string WithCrLf(const std::string& text) {
     std::string out;
@@ -256,14 +254,28 @@ std::string WithCrLf(const std::string& text) {
     return out;
 }
 
+class WritePageTest : public TestDir {};
+
+TEST_F(WritePageTest, CrEndingOnePiecePairsWithLfStartingTheNext) {
+    ASSERT_EQ(WritePage(PathOf("p.html"), MarkedPage("a\r", "\nb\n", "\nc")), WriteResult::Written);
+    EXPECT_EQ(Read("p.html"), "a\r\nb\r\n\r\nc");
+}
+
+TEST_F(WritePageTest, MarkedPageIsWrittenWhole) {
+    const std::string page = "<html><body>Hi</body></html>\n";
+    ASSERT_EQ(WritePage(PathOf("p.html"), MarkPage(page, kUrl)), WriteResult::Written);
+    EXPECT_EQ(Read("p.html"), "<html><body>" + WithCrLf(LinkMarker(kUrl)) + "Hi</body></html>\r\n");
+}
+
 TEST_F(WritePageTest, LargeTextAcrossBufferBoundaries) {
+    // Mixed line ends over several buffer fills, and one run longer than the buffer.
     std::string text;
     unsigned seed = 7;
-    while (text.size() < 300000) {
+    const char pick[] = {'\n', '\r', 'a', '\0', '\x82', 'b'};
+    for (int i = 0; i < 3000000; ++i) {
         seed = seed * 1103515245u + 12345u;
-        const char pick[] = {'\n', '\r', 'a', '\0', '\x82', 'b'};
         text += pick[(seed >> 16) % 6];
-        if ((seed >> 8) % 97 == 0) text.append(70000, 'z');  // runs longer than the buffer
+        if (i == 1500000) text.append(1100000, 'z').append("\r");
     }
     ASSERT_EQ(WritePage(PathOf("big.html"), text), WriteResult::Written);
     EXPECT_EQ(Read("big.html"), WithCrLf(text));
