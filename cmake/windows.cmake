@@ -20,3 +20,8 @@ function(lc_windows_test name)
 endfunction()
 
 lc_windows_test(page_file_win_test tests/wine/page_file_win_test.cpp)
+
+# Pictures, icon, version resource and manifest of the program.
+include(cmake/pictures.cmake)
+# The library that drives the real program from Windows test programs.
+include(cmake/driver.cmake)
