@@ -3,6 +3,7 @@ find_package(GTest REQUIRED)
 
 add_executable(native_tests
     tests/native/ansi_text_test.cpp
+    tests/native/exception_test.cpp
     tests/native/page_file_test.cpp
 )
 target_link_libraries(native_tests PRIVATE leafcatch_core GTest::gtest_main)

@@ -25,3 +25,21 @@ lc_windows_test(page_file_win_test tests/wine/page_file_win_test.cpp)
 include(cmake/pictures.cmake)
 # The library that drives the real program from Windows test programs.
 include(cmake/driver.cmake)
+
+# The thin layer over Win32 that the program's windows are built on.
+add_library(leafcatch_platform STATIC
+    platform/application.cpp
+    platform/controls.cpp
+    platform/form.cpp
+)
+target_link_libraries(leafcatch_platform PUBLIC leafcatch_core comctl32 comdlg32 shell32 gdi32 user32)
+
+# The program.
+add_executable(Leafcatch WIN32
+    app/leafcatch.cpp
+    app/U_leafcatch.cpp
+    settings/U_leafcatch2.cpp
+    capture/U_leafcatch3.cpp
+)
+target_link_libraries(Leafcatch PRIVATE leafcatch_platform)
+lc_add_resources(Leafcatch)

@@ -1,0 +1,52 @@
+// The tool window: two picture buttons that capture the browser's page into save
+// folder 1 or 2, and the tray icon with its menu. Also the program's globals.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "platform/controls.h"
+#include "platform/form.h"
+
+class TForm1 : public platform::Form {
+public:
+    TForm1();
+
+    platform::PopupMenu PopupMenu1;
+    platform::MenuItem Exit1;
+    platform::MenuItem Setup;
+    platform::BitBtn BitBtn1;
+    platform::BitBtn BitBtn2;
+
+    void FormCreate();
+    void FormDestroy();
+    void Exit1Click();
+    void SetupClick();
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void FormPaint();
+    void FormMouseUp(platform::MouseButton button);
+    void BitBtn1MouseUp(platform::MouseButton button);
+    void BitBtn2MouseUp(platform::MouseButton button);
+
+private:
+    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void TrayNotify(WPARAM wParam, LPARAM lParam);
+};
+
+// The tray icon's call-back message.
+constexpr UINT WM_TRAYNOTIFY = WM_USER + 1;
+
+extern TForm1* Form1;
+
+// Settings and the capture in progress; they live as long as the process.
+extern std::string Folder1;       // save folder of button 1: empty or ending in '\'
+extern std::string Folder2;       // save folder of button 2
+extern std::int32_t SavedLeft;    // the tool window's position from the settings file
+extern std::int32_t SavedTop;
+extern std::string StartDir;      // current directory at start; holds the settings file
+extern std::string BrowserPath;   // the browser's executable; empty when not found
+extern std::string TargetFolder;  // save folder of the capture in progress
+extern std::string TargetUrl;     // address of the capture in progress
