@@ -5,6 +5,7 @@ add_executable(native_tests
     tests/native/ansi_text_test.cpp
     tests/native/exception_test.cpp
     tests/native/page_file_test.cpp
+    tests/native/settings_file_test.cpp
 )
 target_link_libraries(native_tests PRIVATE leafcatch_core GTest::gtest_main)
 gtest_discover_tests(native_tests DISCOVERY_TIMEOUT 30)

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
+#include <string_view>
 
 namespace platform {
 
@@ -45,5 +47,40 @@ private:
     int fd_ = -1;
 #endif
 };
+
+// A file opened for reading byte by byte, through a buffer.
+class InputFile {
+public:
+    static constexpr int kEnd = -1;
+
+    InputFile() = default;
+    InputFile(const InputFile&) = delete;
+    InputFile& operator=(const InputFile&) = delete;
+    ~InputFile();
+
+    bool Open(const std::string& path);
+    // The next byte (0-255), or kEnd at the end of the file or on a read error.
+    int Next() {
+        if (pos_ == size_ && !Fill()) return kEnd;
+        return static_cast<unsigned char>(buffer_[pos_++]);
+    }
+
+private:
+    bool Fill();
+
+#ifdef _WIN32
+    void* handle_ = nullptr;
+#else
+    int fd_ = -1;
+#endif
+    std::unique_ptr<char[]> buffer_;
+    std::size_t pos_ = 0;
+    std::size_t size_ = 0;
+};
+
+// Replaces the file at `path` with `bytes`: they are written to a new file beside
+// it, which takes the old file's place only once complete. On any failure the old
+// file stays as it was and the new one is removed.
+bool ReplaceFileWith(const std::string& path, std::string_view bytes);
 
 }  // namespace platform

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace platform {
 
 bool CanOpenForReading(const std::string& path) {
@@ -58,6 +60,49 @@ bool OutputFile::Close() {
 
 bool OutputFile::IsOpen() const {
     return handle_ != nullptr;
+}
+
+constexpr DWORD kInputBuffer = 64 * 1024;
+
+InputFile::~InputFile() {
+    if (handle_) CloseHandle(handle_);
+}
+
+bool InputFile::Open(const std::string& path) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    handle_ = h;
+    buffer_ = std::make_unique<char[]>(kInputBuffer);
+    return true;
+}
+
+bool InputFile::Fill() {
+    if (!handle_) return false;
+    DWORD got = 0;
+    if (!ReadFile(handle_, buffer_.get(), kInputBuffer, &got, nullptr)) got = 0;
+    pos_ = 0;
+    size_ = got;
+    return got > 0;
+}
+
+bool ReplaceFileWith(const std::string& path, std::string_view bytes) {
+    const std::string temp = path + ".new";
+    HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                           nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    bool ok = true;
+    for (std::size_t done = 0; ok && done < bytes.size();) {
+        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+        DWORD written = 0;
+        ok = WriteFile(h, bytes.data() + done, chunk, &written, nullptr) && written > 0;
+        done += written;
+    }
+    ok = FlushFileBuffers(h) && ok;
+    ok = CloseHandle(h) && ok;
+    ok = ok && MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!ok) DeleteFileA(temp.c_str());
+    return ok;
 }
 
 }  // namespace platform
