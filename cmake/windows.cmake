@@ -31,15 +31,21 @@ add_library(leafcatch_platform STATIC
     platform/application.cpp
     platform/controls.cpp
     platform/form.cpp
+    platform/registry.cpp
 )
-target_link_libraries(leafcatch_platform PUBLIC leafcatch_core comctl32 comdlg32 shell32 gdi32 user32)
+target_link_libraries(leafcatch_platform PUBLIC leafcatch_core comctl32 comdlg32 shell32 gdi32 user32 advapi32)
 
 # The program.
 add_executable(Leafcatch WIN32
     app/leafcatch.cpp
     app/U_leafcatch.cpp
     settings/U_leafcatch2.cpp
+    settings/browser_path.cpp
+    settings/settings.cpp
     capture/U_leafcatch3.cpp
 )
 target_link_libraries(Leafcatch PRIVATE leafcatch_platform)
 lc_add_resources(Leafcatch)
+
+lc_windows_test(settings_win_test tests/wine/settings_win_test.cpp settings/browser_path.cpp)
+target_link_libraries(settings_win_test PRIVATE leafcatch_platform)

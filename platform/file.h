@@ -9,6 +9,10 @@
 
 namespace platform {
 
+// The current directory of the process, without a closing separator unless it
+// is a root.
+std::string CurrentDirectory();
+
 // Opens the path for reading and closes it again; true when the open succeeded.
 bool CanOpenForReading(const std::string& path);
 
@@ -79,8 +83,9 @@ private:
 };
 
 // Replaces the file at `path` with `bytes`: they are written to a new file beside
-// it, which takes the old file's place only once complete. On any failure the old
-// file stays as it was and the new one is removed.
+// it, which takes the old file's place only once complete. On any failure, and
+// for an old file that may not be written, the old file stays as it was and the
+// new one is removed.
 bool ReplaceFileWith(const std::string& path, std::string_view bytes);
 
 }  // namespace platform

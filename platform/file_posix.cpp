@@ -7,6 +7,15 @@
 
 namespace platform {
 
+std::string CurrentDirectory() {
+    std::string dir(256, '\0');
+    while (!::getcwd(dir.data(), dir.size())) {
+        if (errno != ERANGE) return {};
+        dir.resize(dir.size() * 2);
+    }
+    return dir.c_str();
+}
+
 bool CanOpenForReading(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
@@ -77,6 +86,8 @@ bool InputFile::Fill() {
 }
 
 bool ReplaceFileWith(const std::string& path, std::string_view bytes) {
+    // A file that may not be written stays as it is, as an open for writing would.
+    if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0) return false;
     const std::string temp = path + ".new";
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) return false;

@@ -6,6 +6,16 @@
 
 namespace platform {
 
+std::string CurrentDirectory() {
+    std::string dir(MAX_PATH, '\0');
+    for (;;) {
+        const DWORD length = GetCurrentDirectoryA(static_cast<DWORD>(dir.size()), dir.data());
+        if (length == 0) return {};
+        if (length < dir.size()) return dir.substr(0, length);
+        dir.resize(length);
+    }
+}
+
 bool CanOpenForReading(const std::string& path) {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -87,6 +97,10 @@ bool InputFile::Fill() {
 }
 
 bool ReplaceFileWith(const std::string& path, std::string_view bytes) {
+    // A file the user made read-only stays as it is, as an open for writing would.
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+        return false;
     const std::string temp = path + ".new";
     HANDLE h = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                            nullptr);
