@@ -1,12 +1,8 @@
 # Native build: the portable logic, its GoogleTest tests and the benchmarks.
 find_package(GTest REQUIRED)
 
-add_executable(native_tests
-    tests/native/ansi_text_test.cpp
-    tests/native/exception_test.cpp
-    tests/native/page_file_test.cpp
-    tests/native/settings_file_test.cpp
-)
+file(GLOB LC_NATIVE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*_test.cpp)
+add_executable(native_tests ${LC_NATIVE_TESTS})
 target_link_libraries(native_tests PRIVATE leafcatch_core GTest::gtest_main)
 gtest_discover_tests(native_tests DISCOVERY_TIMEOUT 30)
 

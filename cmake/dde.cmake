@@ -1,0 +1,1 @@
+# The DDE client conversation, the browser query and the stand-in browser.

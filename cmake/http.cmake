@@ -1,0 +1,1 @@
+# The HTTP/1.0 client and its message parsing.
