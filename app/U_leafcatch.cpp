@@ -2,6 +2,9 @@
 
 #include "forms/form1.h"
 #include "platform/application.h"
+#include "platform/file.h"
+#include "settings/U_leafcatch2.h"
+#include "settings/settings.h"
 
 TForm1* Form1 = nullptr;
 
@@ -32,28 +35,72 @@ LRESULT TForm1::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     return Form::Dispatch(message, wParam, lParam);
 }
 
-// The handlers below gain their work with the settings file, the tray icon and
-// the capture run.
-void TForm1::FormCreate() {}
+void TForm1::FormCreate() {
+    platform::Application& application = platform::Application::Instance();
+    IconData.cbSize = kIconDataSize;
+    IconData.hWnd = Handle();
+    IconData.uID = 1;
+    IconData.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+    IconData.uCallbackMessage = WM_TRAYNOTIFY;
+    IconData.hIcon = application.Icon();
+    lstrcpynA(IconData.szTip, application.Title().c_str(), sizeof IconData.szTip);
+    Shell_NotifyIconA(NIM_ADD, &IconData);
 
-void TForm1::FormDestroy() {}
+    StartDir = platform::CurrentDirectory();
+    FindBrowserPath();
+    LoadSettings();
+    SetLeft(SavedLeft);
+    SetTop(SavedTop);
+}
 
-void TForm1::Exit1Click() {}
+void TForm1::FormDestroy() {
+    SaveSettings(Left(), Top());
+    Shell_NotifyIconA(NIM_DELETE, &IconData);
+}
 
-void TForm1::SetupClick() {}
+void TForm1::Exit1Click() {
+    platform::Application::Instance().EndProcess(0);
+}
 
+void TForm1::SetupClick() {
+    OpenSettingsDialog();
+}
+
+// The capture run arrives with the browser query and the HTTP client.
 void TForm1::BitBtn1Click() {}
 
 void TForm1::BitBtn2Click() {}
 
 void TForm1::FormPaint() {
     platform::Application::Instance().HideWindow();
+    if (Folder1.empty()) ApplyFirstRunDefaults([this] { OpenSettingsDialog(); });
 }
 
-void TForm1::FormMouseUp(platform::MouseButton) {}
+void TForm1::FormMouseUp(platform::MouseButton button) {
+    if (button == platform::MouseButton::Right) OpenSettingsDialog();
+}
 
-void TForm1::BitBtn1MouseUp(platform::MouseButton) {}
+void TForm1::BitBtn1MouseUp(platform::MouseButton button) {
+    if (button == platform::MouseButton::Right) OpenSettingsDialog();
+}
 
-void TForm1::BitBtn2MouseUp(platform::MouseButton) {}
+void TForm1::BitBtn2MouseUp(platform::MouseButton button) {
+    if (button == platform::MouseButton::Right) OpenSettingsDialog();
+}
 
-void TForm1::TrayNotify(WPARAM, LPARAM) {}
+// The settings dialog gives the tool window its input back when it is left.
+void TForm1::OpenSettingsDialog() {
+    SetEnabled(false);
+    Form2->Show();
+}
+
+void TForm1::TrayNotify(WPARAM, LPARAM lParam) {
+    if (lParam != WM_LBUTTONDOWN && lParam != WM_RBUTTONDOWN) return;
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    platform::Application& application = platform::Application::Instance();
+    // The menu closes properly only when its owner is the foreground window.
+    SetForegroundWindow(application.Handle());
+    application.ProcessMessages();
+    PopupMenu1.Popup(cursor.x, cursor.y);
+}

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -31,10 +33,20 @@ public:
     void BitBtn1MouseUp(platform::MouseButton button);
     void BitBtn2MouseUp(platform::MouseButton button);
 
+    // The tray icon's record, in its first form (88 bytes on 32-bit Windows).
+    NOTIFYICONDATAA IconData{};
+
 private:
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam) override;
     void TrayNotify(WPARAM wParam, LPARAM lParam);
+    void OpenSettingsDialog();
 };
+
+// The size the record states: its first form, up to the end of the 64-byte tip.
+constexpr DWORD kIconDataSize = offsetof(NOTIFYICONDATAA, szTip) + 64;
+#ifndef _WIN64
+static_assert(kIconDataSize == 88, "the first form of NOTIFYICONDATAA is 88 bytes");
+#endif
 
 // The tray icon's call-back message.
 constexpr UINT WM_TRAYNOTIFY = WM_USER + 1;

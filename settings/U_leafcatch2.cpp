@@ -1,5 +1,7 @@
 #include "settings/U_leafcatch2.h"
 
+#include "app/U_leafcatch.h"
+#include "app/folder_part.h"
 #include "forms/form2.h"
 
 TForm2* Form2 = nullptr;
@@ -22,15 +24,38 @@ TForm2::TForm2()
       Label4(*this, f::kLabel4),
       Label5(*this, f::kLabel5) {}
 
-// The handlers below gain their work with the settings dialog's behaviour.
-void TForm2::Button1Click() {}
+void TForm2::FormActivate() {
+    Edit1.SetText(Folder1);
+    Edit2.SetText(Folder2);
+}
 
-void TForm2::Button2Click() {}
+// Browsing: the file-save dialog opens in the confirmed folder with a proposed
+// name; the folder of whatever name it ends with goes into the edit.
+void TForm2::Button1Click() {
+    SaveDialog1.FileName = Folder1 + "DUMMY";
+    SaveDialog1.Execute();
+    Edit1.SetText(FolderPart(SaveDialog1.FileName));
+}
 
-void TForm2::Button3Click() {}
+void TForm2::Button2Click() {
+    SaveDialog1.FileName = Folder2 + "DUMMY";
+    SaveDialog1.Execute();
+    Edit2.SetText(FolderPart(SaveDialog1.FileName));
+}
 
-void TForm2::Button4Click() {}
+void TForm2::Button3Click() {
+    Folder1 = FolderPart(Edit1.Text());
+    Folder2 = FolderPart(Edit2.Text());
+    Form1->SetEnabled(true);
+    Hide();
+}
 
-void TForm2::FormClose(platform::CloseAction&) {}
+void TForm2::Button4Click() {
+    Form1->SetEnabled(true);
+    Hide();
+}
 
-void TForm2::FormActivate() {}
+// The close box hides the dialog (the default for a secondary window).
+void TForm2::FormClose(platform::CloseAction&) {
+    Form1->SetEnabled(true);
+}
