@@ -49,3 +49,15 @@ lc_add_resources(Leafcatch)
 
 lc_windows_test(settings_win_test tests/wine/settings_win_test.cpp settings/browser_path.cpp)
 target_link_libraries(settings_win_test PRIVATE leafcatch_platform)
+
+# End-to-end tests: the real program driven from outside.
+function(lc_program_test name)
+    lc_windows_test(${name} ${ARGN})
+    target_link_libraries(${name} PRIVATE lc_driver)
+    add_dependencies(${name} Leafcatch)
+endfunction()
+
+lc_program_test(app_win_test tests/wine/app_win_test.cpp)
+
+lc_windows_test(platform_win_test tests/wine/platform_win_test.cpp)
+target_link_libraries(platform_win_test PRIVATE leafcatch_platform lc_driver)

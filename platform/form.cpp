@@ -103,6 +103,7 @@ void Form::AfterConstruction() {
             HandleException();
         }
     }
+    Handle();  // every form has its native window from its creation on
     if (description_.visible) Show();
 }
 

@@ -1,0 +1,60 @@
+// Starts the real Leafcatch.exe in a folder of its own and finds its windows.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "tests/wine/driver/driver.h"
+
+// The settings file the program reads at start and writes at the end.
+inline const std::string kExampleSettings = "c:\\\r\nc:\\\r\n843\r\n332\r\n";
+
+class LeafcatchTest : public testing::Test {
+protected:
+    void SetUp() override {
+        dir_ = driver::MakeTempFolder();
+        ASSERT_FALSE(dir_.empty());
+    }
+    void TearDown() override {
+        for (auto& p : processes_) p.Kill();
+        driver::RemoveFolder(dir_);
+    }
+
+    static std::string Exe() { return driver::ExeFolder() + "Leafcatch.exe"; }
+    std::string Ini() const { return dir_ + "Leafcatch.ini"; }
+    void PutSettings(const std::string& bytes) { ASSERT_TRUE(driver::WriteFileBytes(Ini(), bytes)); }
+    std::optional<std::string> Settings() const { return driver::ReadFileBytes(Ini()); }
+
+    // Starts a copy in the test's folder; the last one started is Program().
+    driver::Process& Start() {
+        processes_.push_back(driver::Process::Launch(Exe(), dir_));
+        return processes_.back();
+    }
+    driver::Process& Program() { return processes_.back(); }
+
+    // The three windows by their classes, hidden ones included.
+    HWND ToolWindow() { return Find("TForm1"); }
+    HWND Dialog() { return Find("TForm2"); }
+    HWND Notice() { return Find("TForm3"); }
+    HWND AppWindow() { return Find("TApplication"); }
+    HWND Find(const char* className) {
+        return driver::WaitForWindow([&] { return driver::FindWindowByClass(Program().Id(), className); });
+    }
+
+    // Started with a settings file and waited for until its tool window shows.
+    HWND StartShown(const std::string& settings = kExampleSettings) {
+        PutSettings(settings);
+        Start();
+        HWND tool = driver::WaitForWindow(
+            [&] { return driver::IsVisible(ToolWindowNow()) ? ToolWindowNow() : nullptr; });
+        EXPECT_NE(tool, nullptr);
+        return tool;
+    }
+    HWND ToolWindowNow() { return driver::FindWindowByClass(Program().Id(), "TForm1"); }
+
+    std::string dir_;
+    std::vector<driver::Process> processes_;
+};
