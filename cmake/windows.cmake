@@ -61,3 +61,4 @@ lc_program_test(app_win_test tests/wine/app_win_test.cpp)
 
 lc_windows_test(platform_win_test tests/wine/platform_win_test.cpp)
 target_link_libraries(platform_win_test PRIVATE leafcatch_platform lc_driver)
+lc_program_test(tool_window_win_test tests/wine/tool_window_win_test.cpp)

@@ -79,7 +79,15 @@ TEST_F(StartUp, WindowsHaveTheirCaptionsSizesAndPlaces) {
     EXPECT_EQ(driver::Caption(driver::FindChild(Notice(), "Static")), "HTML取得中");
 }
 
+// Buttons shown on the task bar (the start button and one per program window).
+int TaskBarButtons() {
+    int shown = 0;
+    for (HWND child : driver::ChildWindows(FindWindowA("Shell_TrayWnd", nullptr))) shown += driver::IsVisible(child);
+    return shown;
+}
+
 TEST_F(StartUp, ToolWindowStaysOnTopWithoutATaskBarButton) {
+    const int before = TaskBarButtons();
     HWND tool = StartShown();
     ASSERT_NE(tool, nullptr);
     EXPECT_TRUE(driver::IsTopMost(tool));
@@ -95,6 +103,7 @@ TEST_F(StartUp, ToolWindowStaysOnTopWithoutATaskBarButton) {
     EXPECT_EQ(driver::Caption(app), "Leafcatch");
     for (HWND form : {tool, Dialog(), Notice()}) EXPECT_EQ(driver::Owner(form), app);
     EXPECT_FALSE(driver::Style(Notice()) & WS_SYSMENU);
+    EXPECT_EQ(TaskBarButtons(), before);
 }
 
 // The order of the end (the dialog and the notice before the tool window) is
