@@ -147,16 +147,16 @@ TEST_F(ToolWindowTest, TrayIconMenuSetupOpensTheDialogAndKeepsItOpen) {
     EXPECT_FALSE(IsEnabled(tool));
 }
 
+BOOL CALLBACK TakeShownToolTip(HWND w, LPARAM out) {
+    if (IsWindowVisible(w) && driver::ClassName(w) == "tooltips_class32")
+        *reinterpret_cast<std::string*>(out) = driver::EditText(w);
+    return TRUE;
+}
+
 // A shown tool tip anywhere on the desktop, and its text.
 std::string ShownToolTip() {
     std::string text;
-    EnumWindows(
-        [](HWND w, LPARAM out) {
-            if (IsWindowVisible(w) && driver::ClassName(w) == "tooltips_class32")
-                *reinterpret_cast<std::string*>(out) = driver::EditText(w);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&text));
+    EnumWindows(TakeShownToolTip, reinterpret_cast<LPARAM>(&text));
     return text;
 }
 
