@@ -1,5 +1,9 @@
 #include "app/U_leafcatch.h"
 
+#include "app/folder_part.h"
+#include "capture/U_leafcatch3.h"
+#include "capture/browser_query.h"
+#include "capture/page_file.h"
 #include "forms/form1.h"
 #include "platform/application.h"
 #include "platform/file.h"
@@ -25,7 +29,9 @@ TForm1::TForm1()
       Exit1(*this, f::kExit1Caption, f::kExit1Click<TForm1>),
       Setup(*this, f::kSetupCaption, f::kSetupClick<TForm1>),
       BitBtn1(*this, f::kBitBtn1, f::kBitBtn1Glyph, f::kBitBtn1Events<TForm1>),
-      BitBtn2(*this, f::kBitBtn2, f::kBitBtn2Glyph, f::kBitBtn2Events<TForm1>) {}
+      BitBtn2(*this, f::kBitBtn2, f::kBitBtn2Glyph, f::kBitBtn2Events<TForm1>) {
+    NMHTTP1.OnSuccess = [this, handler = f::kNMHTTP1Success<TForm1>] { (this->*handler)(); };
+}
 
 LRESULT TForm1::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_TRAYNOTIFY) {
@@ -66,10 +72,52 @@ void TForm1::SetupClick() {
     OpenSettingsDialog();
 }
 
-// The capture run arrives with the browser query and the HTTP client.
-void TForm1::BitBtn1Click() {}
+void TForm1::BitBtn1Click() {
+    SetEnabled(false);
+    CapturePage(FolderPart(Folder1));
+    SetEnabled(true);
+}
 
-void TForm1::BitBtn2Click() {}
+void TForm1::BitBtn2Click() {
+    SetEnabled(false);
+    CapturePage(FolderPart(Folder2));
+    SetEnabled(true);
+}
+
+// The disabled window is the only guard against a second run: the waits below
+// keep dispatching messages, so the tray menu answers meanwhile.
+void TForm1::CapturePage(std::string folder) {
+    SetEnabled(false);
+    SetCaption("LC(取得中)");
+    Form3->Show();
+    const std::string url = QueryBrowserUrl();
+    if (!url.empty()) {
+        TargetFolder = folder;
+        TargetUrl = url;
+        try {
+            NMHTTP1.Get(TargetUrl);
+        } catch (const platform::Exception&) {
+            platform::Application::Instance().ShowMessageBox("取得できません", "Leafcatch", 0);
+        }
+    }
+    Form3->Hide();
+    SetCaption("Leafcatch");
+    SetEnabled(true);
+}
+
+// The page as fetched, marked with its address, saved under a free name. A page
+// that could not be saved ends the capture with its failure message.
+void TForm1::NMHTTP1Success() {
+    const MarkedPage marked = MarkPage(NMHTTP1.Body, TargetUrl);
+    const std::string name = PageFileName(TargetUrl);
+    // FindFreePath and WritePage; a name taken meanwhile moves on to the next.
+    const SaveResult saved = SavePage(TargetFolder, name, marked);
+    switch (saved.error) {
+    case SaveError::None: return;
+    case SaveError::NoFreeName: throw platform::Exception("No free file name for " + TargetFolder + name);
+    case SaveError::WriteFailed: throw platform::Exception("Cannot write " + TargetFolder + name);
+    }
+}
 
 void TForm1::FormPaint() {
     platform::Application::Instance().HideWindow();

@@ -11,6 +11,7 @@
 
 #include "platform/controls.h"
 #include "platform/form.h"
+#include "platform/http_client.h"
 
 class TForm1 : public platform::Form {
 public:
@@ -18,6 +19,7 @@ public:
 
     platform::PopupMenu PopupMenu1;
     platform::MenuItem Exit1;
+    platform::HttpClient NMHTTP1;
     platform::MenuItem Setup;
     platform::BitBtn BitBtn1;
     platform::BitBtn BitBtn2;
@@ -28,6 +30,7 @@ public:
     void SetupClick();
     void BitBtn1Click();
     void BitBtn2Click();
+    void NMHTTP1Success();
     void FormPaint();
     void FormMouseUp(platform::MouseButton button);
     void BitBtn1MouseUp(platform::MouseButton button);
@@ -35,6 +38,9 @@ public:
 
     // The tray icon's record, in its first form (88 bytes on 32-bit Windows).
     NOTIFYICONDATAA IconData{};
+
+    // One capture into `folder`: the browser's address fetched and saved there.
+    void CapturePage(std::string folder);
 
 private:
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam) override;

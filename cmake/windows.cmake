@@ -43,6 +43,7 @@ add_executable(Leafcatch WIN32
     settings/browser_path.cpp
     settings/settings.cpp
     capture/U_leafcatch3.cpp
+    capture/query_browser_url.cpp
 )
 target_link_libraries(Leafcatch PRIVATE leafcatch_platform)
 lc_add_resources(Leafcatch)
@@ -50,16 +51,5 @@ lc_add_resources(Leafcatch)
 lc_windows_test(settings_win_test tests/wine/settings_win_test.cpp settings/browser_path.cpp)
 target_link_libraries(settings_win_test PRIVATE leafcatch_platform)
 
-# End-to-end tests: the real program driven from outside.
-function(lc_program_test name)
-    lc_windows_test(${name} ${ARGN})
-    target_link_libraries(${name} PRIVATE lc_driver)
-    add_dependencies(${name} Leafcatch)
-endfunction()
-
-lc_program_test(app_win_test tests/wine/app_win_test.cpp)
-
 lc_windows_test(platform_win_test tests/wine/platform_win_test.cpp)
 target_link_libraries(platform_win_test PRIVATE leafcatch_platform lc_driver)
-lc_program_test(tool_window_win_test tests/wine/tool_window_win_test.cpp)
-lc_program_test(dialog_win_test tests/wine/dialog_win_test.cpp)

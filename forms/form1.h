@@ -46,6 +46,8 @@ inline constexpr ControlEvents<F> kBitBtn2Events{.onClick = &F::BitBtn2Click, .o
 template <class F>
 inline constexpr auto kSetupClick = &F::SetupClick;
 template <class F>
+inline constexpr auto kNMHTTP1Success = &F::NMHTTP1Success;
+template <class F>
 inline constexpr auto kExit1Click = &F::Exit1Click;
 
 }  // namespace forms::form1

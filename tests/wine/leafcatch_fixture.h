@@ -58,3 +58,35 @@ protected:
     std::string dir_;
     std::vector<driver::Process> processes_;
 };
+
+// Sets a registry value for a test and puts back what was there before.
+class ScopedRegistryValue {
+public:
+    ScopedRegistryValue(HKEY root, const char* key, DWORD type, const std::string& data) : root_(root), key_(key) {
+        HKEY h = nullptr;
+        if (RegCreateKeyExA(root, key, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr) != ERROR_SUCCESS) return;
+        DWORD size = sizeof saved_;
+        if (RegQueryValueExA(h, "", nullptr, &savedType_, reinterpret_cast<BYTE*>(saved_), &size) == ERROR_SUCCESS)
+            savedSize_ = size;
+        RegSetValueExA(h, "", 0, type, reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size()));
+        RegCloseKey(h);
+    }
+    ~ScopedRegistryValue() {
+        HKEY h = nullptr;
+        if (RegOpenKeyExA(root_, key_, 0, KEY_ALL_ACCESS, &h) != ERROR_SUCCESS) return;
+        if (savedSize_) RegSetValueExA(h, "", 0, savedType_, reinterpret_cast<BYTE*>(saved_), savedSize_);
+        else RegDeleteValueA(h, "");
+        RegCloseKey(h);
+    }
+    ScopedRegistryValue(const ScopedRegistryValue&) = delete;
+    ScopedRegistryValue& operator=(const ScopedRegistryValue&) = delete;
+
+private:
+    HKEY root_;
+    const char* key_;
+    char saved_[1024];
+    DWORD savedType_ = 0;
+    DWORD savedSize_ = 0;
+};
+
+inline constexpr const char* kBrowserKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Iexplore.exe";

@@ -195,34 +195,10 @@ TEST_F(ToolWindowTest, ExitWhileTheDialogIsOpenSavesTheConfirmedFolders) {
     EXPECT_EQ(Settings(), kExampleSettings);
 }
 
-// The registry value that names the browser, restored afterwards.
+// The registry value that names the browser holds a number.
 class WrongRegistryType : public ToolWindowTest {
 protected:
-    static constexpr const char* kKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\Iexplore.exe";
-    void SetUp() override {
-        ToolWindowTest::SetUp();
-        HKEY h = nullptr;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr),
-                  ERROR_SUCCESS);
-        DWORD size = sizeof saved_;
-        if (RegQueryValueExA(h, "", nullptr, &savedType_, reinterpret_cast<BYTE*>(saved_), &size) == ERROR_SUCCESS)
-            savedSize_ = size;
-        const DWORD one = 1;
-        RegSetValueExA(h, "", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&one), sizeof one);
-        RegCloseKey(h);
-    }
-    void TearDown() override {
-        HKEY h = nullptr;
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKey, 0, KEY_ALL_ACCESS, &h) == ERROR_SUCCESS) {
-            if (savedSize_) RegSetValueExA(h, "", 0, savedType_, reinterpret_cast<BYTE*>(saved_), savedSize_);
-            else RegDeleteValueA(h, "");
-            RegCloseKey(h);
-        }
-        ToolWindowTest::TearDown();
-    }
-    char saved_[1024];
-    DWORD savedType_ = 0;
-    DWORD savedSize_ = 0;
+    ScopedRegistryValue value_{HKEY_LOCAL_MACHINE, kBrowserKey, REG_DWORD, std::string("\x01\0\0\0", 4)};
 };
 
 TEST_F(WrongRegistryType, IsReportedAndTheWindowStillShows) {
