@@ -1,0 +1,1 @@
+# Fuzz targets (clang, libFuzzer) for the parsers of outside input.

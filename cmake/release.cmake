@@ -1,0 +1,1 @@
+# Release files: both programs and the notes for Windows users.
