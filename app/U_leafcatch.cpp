@@ -1,5 +1,7 @@
 #include "app/U_leafcatch.h"
 
+#include <cstdlib>
+
 #include "app/folder_part.h"
 #include "capture/U_leafcatch3.h"
 #include "capture/browser_query.h"
@@ -31,6 +33,12 @@ TForm1::TForm1()
       BitBtn1(*this, f::kBitBtn1, f::kBitBtn1Glyph, f::kBitBtn1Events<TForm1>),
       BitBtn2(*this, f::kBitBtn2, f::kBitBtn2Glyph, f::kBitBtn2Events<TForm1>) {
     NMHTTP1.OnSuccess = [this, handler = f::kNMHTTP1Success<TForm1>] { (this->*handler)(); };
+#ifdef LC_TEST_BUILD
+    // The test build alone takes shorter limits from its environment, so that
+    // tests of a stalled server or an oversized page end quickly.
+    if (const char* ms = std::getenv("LC_TEST_HTTP_TIMEOUT_MS")) NMHTTP1.TimeoutMs = std::strtoul(ms, nullptr, 10);
+    if (const char* bytes = std::getenv("LC_TEST_HTTP_MAX_BODY")) NMHTTP1.MaxBodyBytes = std::strtoull(bytes, nullptr, 10);
+#endif
 }
 
 LRESULT TForm1::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -36,17 +36,25 @@ add_library(leafcatch_platform STATIC
 target_link_libraries(leafcatch_platform PUBLIC leafcatch_core comctl32 comdlg32 shell32 gdi32 user32 advapi32)
 
 # The program.
-add_executable(Leafcatch WIN32
+set(LC_PROGRAM_SOURCES
     app/leafcatch.cpp
     app/U_leafcatch.cpp
     settings/U_leafcatch2.cpp
     settings/browser_path.cpp
     settings/settings.cpp
     capture/U_leafcatch3.cpp
+    capture/browser_query.cpp
     capture/query_browser_url.cpp
 )
+add_executable(Leafcatch WIN32 ${LC_PROGRAM_SOURCES})
 target_link_libraries(Leafcatch PRIVATE leafcatch_platform)
 lc_add_resources(Leafcatch)
+
+# The same program whose HTTP limits tests may shorten through its environment.
+add_executable(LeafcatchTestBuild WIN32 ${LC_PROGRAM_SOURCES})
+target_compile_definitions(LeafcatchTestBuild PRIVATE LC_TEST_BUILD)
+target_link_libraries(LeafcatchTestBuild PRIVATE leafcatch_platform)
+lc_add_resources(LeafcatchTestBuild)
 
 lc_windows_test(settings_win_test tests/wine/settings_win_test.cpp settings/browser_path.cpp)
 target_link_libraries(settings_win_test PRIVATE leafcatch_platform)

@@ -2,8 +2,7 @@
 // an HTTP server on 127.0.0.1.
 #include <windows.h>
 
-#include "tests/wine/http_server.h"
-#include "tests/wine/leafcatch_fixture.h"
+#include "tests/wine/capture_fixture.h"
 
 namespace {
 
@@ -13,74 +12,7 @@ using driver::WaitUntil;
 using test_http::HttpServer;
 using test_http::Reply;
 
-const std::string kPhrase =
-    "\x82\x6E\x82\x71\x82\x68\x82\x66\x82\x68\x82\x6D\x82\x60\x82\x6B\x81\x40\x82\x74\x82\x71\x82\x6B";
-
-// The link marker as it stands in a saved file.
-std::string SavedLinkMarker(const std::string& url) {
-    return "<!--written by Quillbarrow--><BR><A HREF=\"" + url + "\">" + kPhrase + "</A><BR><BR>\r\n";
-}
-
-class Capture : public LeafcatchTest {
-protected:
-    void SetUp() override {
-        LeafcatchTest::SetUp();
-        folder1_ = dir_ + "one\\";
-        folder2_ = dir_ + "two\\";
-        CreateDirectoryA(folder1_.c_str(), nullptr);
-        CreateDirectoryA(folder2_.c_str(), nullptr);
-    }
-    void TearDown() override {
-        for (HWND w : driver::TopLevelWindows(browser_ ? browser_->Id() : 0)) driver::PostClose(w);
-        if (browser_) browser_->WaitForExit(2000);
-        browser_.reset();
-        LeafcatchTest::TearDown();
-    }
-
-    // The stand-in browser, showing `address`; ready once its service answers.
-    void StartBrowser(const std::string& address) {
-        const std::string state = dir_ + "browser-state.txt";
-        browser_.emplace(driver::Process::Launch(driver::ExeFolder() + "stand_in_browser.exe", dir_,
-                                                 "\"" + address + "\" --state \"" + state + "\""));
-        ASSERT_TRUE(WaitUntil([&] { return driver::FileExists(state); }));
-    }
-    void BrowseTo(const std::string& address) {
-        HWND window = driver::WaitForWindow(browser_->Id(), "Stand-in browser");
-        ASSERT_TRUE(driver::SetEditText(driver::FindChild(window, "Edit"), address));
-    }
-
-    HWND StartWithFolders(const std::string& folder1, const std::string& folder2) {
-        tool_ = StartShown(folder1 + "\r\n" + folder2 + "\r\n100\r\n100\r\n");
-        return tool_;
-    }
-    void Click(int button) { ASSERT_TRUE(driver::ClickButton(driver::ChildWindows(tool_).at(button))); }
-    bool Idle() {
-        return WaitUntil([&] {
-            return IsEnabled(tool_) && driver::Caption(tool_) == "Leafcatch" && !IsVisible(Notice());
-        });
-    }
-    // The failure message: shown while the run is still busy, then closed.
-    void ExpectFailureMessage() {
-        HWND box = driver::WaitForMessageBox(Program().Id(), 10000);
-        ASSERT_NE(box, nullptr);
-        EXPECT_EQ(driver::MessageBoxText(box), "取得できません");
-        EXPECT_EQ(driver::MessageBoxCaption(box), "Leafcatch");
-        EXPECT_EQ(driver::Caption(tool_), "LC(取得中)");
-        EXPECT_TRUE(IsVisible(Notice()));
-        EXPECT_FALSE(IsEnabled(tool_));
-        driver::PressMessageBoxButton(box);
-        EXPECT_TRUE(Idle());
-    }
-    std::string Saved(const std::string& path) { return driver::ReadFileBytes(path).value_or("<missing>"); }
-
-    HttpServer server_;
-    std::optional<driver::Process> browser_;
-    std::string folder1_;
-    std::string folder2_;
-    HWND tool_ = nullptr;
-};
-
-TEST_F(Capture, SavesThePageIntoEachFolder) {
+TEST_F(CaptureTest, SavesThePageIntoEachFolder) {
     const std::string page = "<html><body>Hi</body></html>\n";
     server_.Route("/dir/page.html", Reply::Page(200, page));
     const std::string url = server_.Url("/dir/page.html");
@@ -106,7 +38,7 @@ TEST_F(Capture, SavesThePageIntoEachFolder) {
     EXPECT_NE(requests[0].find("\r\nHost: 127.0.0.1:" + std::to_string(server_.Port()) + "\r\n"), std::string::npos);
 }
 
-TEST_F(Capture, SameAddressTwiceGetsTheNextFreeName) {
+TEST_F(CaptureTest, SameAddressTwiceGetsTheNextFreeName) {
     server_.Route("/", Reply::Page(200, "x"));
     StartBrowser(server_.Url("/"));
     ASSERT_NE(StartWithFolders(folder1_, folder2_), nullptr);
@@ -117,7 +49,7 @@ TEST_F(Capture, SameAddressTwiceGetsTheNextFreeName) {
     }
 }
 
-TEST_F(Capture, NotFoundSavesNothingAndShowsNothing) {
+TEST_F(CaptureTest, NotFoundSavesNothingAndShowsNothing) {
     server_.Route("/gone.html", Reply::Page(404, "missing"));
     StartBrowser(server_.Url("/gone.html"));
     ASSERT_NE(StartWithFolders(folder1_, folder2_), nullptr);
@@ -129,7 +61,7 @@ TEST_F(Capture, NotFoundSavesNothingAndShowsNothing) {
     EXPECT_FALSE(driver::FileExists(folder1_ + "gone.html"));
 }
 
-TEST_F(Capture, FailedFetchesShowTheMessageThenRestoreTheWindow) {
+TEST_F(CaptureTest, FailedFetchesShowTheMessageThenRestoreTheWindow) {
     StartBrowser("about:blank");
     ASSERT_NE(StartWithFolders(folder1_, folder2_), nullptr);
     const std::string addresses[] = {
@@ -145,7 +77,7 @@ TEST_F(Capture, FailedFetchesShowTheMessageThenRestoreTheWindow) {
     }
 }
 
-TEST_F(Capture, RedirectsAreFollowedAndTheBrowserAddressNamesTheFile) {
+TEST_F(CaptureTest, RedirectsAreFollowedAndTheBrowserAddressNamesTheFile) {
     server_.Route("/a/start.html", Reply::Redirect(302, "next.html"));
     server_.Route("/a/next.html", Reply::Redirect(301, "/final/end.html"));
     server_.Route("/final/end.html", Reply::Page(200, "<BODY>end"));
@@ -159,7 +91,7 @@ TEST_F(Capture, RedirectsAreFollowedAndTheBrowserAddressNamesTheFile) {
     EXPECT_EQ(server_.RequestCount(), 3u);
 }
 
-TEST_F(Capture, RedirectLoopShowsTheMessage) {
+TEST_F(CaptureTest, RedirectLoopShowsTheMessage) {
     server_.Route("/loop.html", Reply::Redirect(302, "/loop.html"));
     StartBrowser(server_.Url("/loop.html"));
     ASSERT_NE(StartWithFolders(folder1_, folder2_), nullptr);
@@ -168,7 +100,7 @@ TEST_F(Capture, RedirectLoopShowsTheMessage) {
     EXPECT_FALSE(driver::FileExists(folder1_ + "loop.html"));
 }
 
-TEST_F(Capture, SlowResponseKeepsTheRunBusyAndTheWindowAnswering) {
+TEST_F(CaptureTest, SlowResponseKeepsTheRunBusyAndTheWindowAnswering) {
     server_.Route("/slow.html", Reply()
                                     .Send("HTTP/1.0 200 OK\r\nContent-Length: 4\r\n\r\n")
                                     .Wait(1500)
@@ -192,7 +124,7 @@ TEST_F(Capture, SlowResponseKeepsTheRunBusyAndTheWindowAnswering) {
     EXPECT_FALSE(driver::FileExists(folder1_ + "slow.html"));
 }
 
-TEST_F(Capture, EmptyAddressFetchesNothing) {
+TEST_F(CaptureTest, EmptyAddressFetchesNothing) {
     StartBrowser("");
     ASSERT_NE(StartWithFolders(folder1_, folder2_), nullptr);
     Click(0);
@@ -202,7 +134,7 @@ TEST_F(Capture, EmptyAddressFetchesNothing) {
     EXPECT_EQ(driver::FindMessageBox(Program().Id()), nullptr);
 }
 
-TEST_F(Capture, MissingFolderShowsTheMessageAndLeavesNoFile) {
+TEST_F(CaptureTest, MissingFolderShowsTheMessageAndLeavesNoFile) {
     server_.Route("/p.html", Reply::Page(200, "<body>x"));
     StartBrowser(server_.Url("/p.html"));
     ASSERT_NE(StartWithFolders(dir_ + "missing\\", folder2_), nullptr);
@@ -212,7 +144,7 @@ TEST_F(Capture, MissingFolderShowsTheMessageAndLeavesNoFile) {
 }
 
 // No browser runs: the one the registry names is started, and its page saved.
-TEST_F(Capture, StartsTheRegisteredBrowserWhenNoneRuns) {
+TEST_F(CaptureTest, StartsTheRegisteredBrowserWhenNoneRuns) {
     server_.Route("/started.html", Reply::Page(200, "<body>started"));
     const std::string url = server_.Url("/started.html");
     SetEnvironmentVariableA("LC_STAND_IN_URL", url.c_str());

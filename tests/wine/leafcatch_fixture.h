@@ -17,20 +17,22 @@ protected:
     void SetUp() override {
         dir_ = driver::MakeTempFolder();
         ASSERT_FALSE(dir_.empty());
+        workDir_ = dir_;
     }
     void TearDown() override {
         for (auto& p : processes_) p.Kill();
         driver::RemoveFolder(dir_);
     }
 
-    static std::string Exe() { return driver::ExeFolder() + "Leafcatch.exe"; }
-    std::string Ini() const { return dir_ + "Leafcatch.ini"; }
+    // The program, or its test build whose HTTP limits come from its environment.
+    std::string Exe() const { return driver::ExeFolder() + (testBuild_ ? "LeafcatchTestBuild.exe" : "Leafcatch.exe"); }
+    std::string Ini() const { return workDir_ + "Leafcatch.ini"; }
     void PutSettings(const std::string& bytes) { ASSERT_TRUE(driver::WriteFileBytes(Ini(), bytes)); }
     std::optional<std::string> Settings() const { return driver::ReadFileBytes(Ini()); }
 
     // Starts a copy in the test's folder; the last one started is Program().
     driver::Process& Start() {
-        processes_.push_back(driver::Process::Launch(Exe(), dir_));
+        processes_.push_back(driver::Process::Launch(Exe(), workDir_));
         return processes_.back();
     }
     driver::Process& Program() { return processes_.back(); }
@@ -56,6 +58,8 @@ protected:
     HWND ToolWindowNow() { return driver::FindWindowByClass(Program().Id(), "TForm1"); }
 
     std::string dir_;
+    std::string workDir_;  // where the program starts and keeps its settings
+    bool testBuild_ = false;
     std::vector<driver::Process> processes_;
 };
 
