@@ -25,3 +25,10 @@ target_link_libraries(fault_win_test PRIVATE leafcatch_core gtest_main lc_driver
 add_dependencies(fault_win_test Leafcatch LeafcatchTestBuild stand_in_browser)
 gtest_discover_tests(fault_win_test DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
     PROPERTIES FIXTURES_REQUIRED FaultFs ENVIRONMENT "LC_FAULT_FS=${LC_FAULT_FS_WINDOWS}")
+
+# Benchmark programs (not tests), run by scripts/bench.sh.
+add_executable(capture_bench tests/bench/capture_bench.cpp)
+target_link_libraries(capture_bench PRIVATE leafcatch_platform)
+add_executable(start_bench tests/bench/start_bench.cpp)
+target_link_libraries(start_bench PRIVATE lc_driver)
+add_executable(empty_window WIN32 tests/bench/empty_window.cpp)

@@ -8,6 +8,9 @@
 #include <fstream>
 #include <algorithm>
 #include <string>
+#include <vector>
+
+#include <unistd.h>
 
 #include "capture/page_file.h"
 #include "platform/file.h"
@@ -43,6 +46,44 @@ void BM_MarkAndWritePage(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * page.size());
 }
 BENCHMARK(BM_MarkAndWritePage)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A folder holding page.html and page_001.html to page_998.html: the free name is
+// the 1000th candidate, page_999.html.
+class TakenNames : public benchmark::Fixture {
+public:
+    void SetUp(const benchmark::State&) override {
+        char pattern[] = "/tmp/lc-bench-names-XXXXXX";
+        folder_ = std::string(mkdtemp(pattern)) + "/";
+        for (unsigned i = 0; i < 999; ++i) {
+            const std::string path = CandidatePath(folder_, "page.html", i);
+            paths_.push_back(path);
+            std::ofstream(path) << "x";
+        }
+    }
+    void TearDown(const benchmark::State&) override {
+        for (const std::string& path : paths_) platform::RemoveFile(path);
+        rmdir(folder_.c_str());
+        paths_.clear();
+    }
+
+protected:
+    std::string folder_;
+    std::vector<std::string> paths_;
+};
+
+BENCHMARK_F(TakenNames, FindFreePath999Taken)(benchmark::State& state) {
+    for (auto _ : state) {
+        auto free = FindFreePath(folder_, "page.html");
+        if (!free || free->counter != 999) state.SkipWithError("unexpected free name");
+    }
+}
+
+// The reference: opening and closing the same 999 files in a plain loop.
+BENCHMARK_F(TakenNames, Open999Files)(benchmark::State& state) {
+    for (auto _ : state) {
+        for (const std::string& path : paths_) benchmark::DoNotOptimize(platform::CanOpenForReading(path));
+    }
+}
 
 }  // namespace
 
