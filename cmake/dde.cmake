@@ -6,12 +6,6 @@ if(WIN32)
     target_sources(leafcatch_platform PRIVATE platform/dde_client.cpp)
     target_link_libraries(leafcatch_platform PUBLIC user32)
 
-    # The query itself; QueryBrowserUrl over the program's globals is in
-    # capture/query_browser_url.cpp, which belongs to Leafcatch.exe alone.
-    if(TARGET Leafcatch)
-        target_sources(Leafcatch PRIVATE capture/browser_query.cpp)
-    endif()
-
     # A window program that answers the browser's DDE request, for tests and demos.
     add_executable(stand_in_browser WIN32 tools/stand_in_browser.cpp)
     target_link_libraries(stand_in_browser PRIVATE user32 gdi32)
