@@ -35,9 +35,7 @@ void Control::CreateHandle(HWND parent, HFONT formFont) {
     if (!hwnd_) throw Exception("Error creating window");
     HFONT font = formFont;
     if (d.font) {
-        font_.reset(CreateFontA(d.font->height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, d.font->charset,
-                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                DEFAULT_PITCH | FF_DONTCARE, d.font->face));
+        font_ = MakeFont(*d.font);
         font = font_.get();
     }
     SendMessageA(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);

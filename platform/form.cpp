@@ -22,12 +22,6 @@ DWORD ExStyleOf(const FormDescription& d) {
     return ex;
 }
 
-UniqueFont MakeFont(const Font& font) {
-    return UniqueFont(CreateFontA(font.height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, font.charset,
-                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                                  DEFAULT_PITCH | FF_DONTCARE, font.face));
-}
-
 void RegisterFormClass(const char* name, WNDPROC procedure) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSA existing;
@@ -44,6 +38,12 @@ void RegisterFormClass(const char* name, WNDPROC procedure) {
 }
 
 }  // namespace
+
+UniqueFont MakeFont(const Font& font) {
+    return UniqueFont(CreateFontA(font.height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, font.charset,
+                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                  DEFAULT_PITCH | FF_DONTCARE, font.face));
+}
 
 Form::~Form() {
     DestroyHandle();

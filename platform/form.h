@@ -14,6 +14,9 @@ namespace platform {
 
 class Control;
 
+// A font as described.
+UniqueFont MakeFont(const Font& font);
+
 class Form {
 public:
     template <class F>
@@ -59,6 +62,9 @@ protected:
 private:
     friend class Application;
     friend class Control;
+
+// A font as described.
+UniqueFont MakeFont(const Font& font);
 
     template <class F>
     void Bind(F* self, const FormEvents<F>& events) {

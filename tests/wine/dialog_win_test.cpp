@@ -23,12 +23,7 @@ protected:
         ASSERT_TRUE(driver::ReleaseMouseButton(tool_, driver::MouseButton::Right, 60, 52));
         ASSERT_TRUE(WaitUntil([&] { return IsVisible(Dialog()) && !IsEnabled(tool_); }));
     }
-    HWND Edit(int index) {
-        std::vector<HWND> edits;
-        for (HWND child : driver::ChildWindows(Dialog()))
-            if (driver::ClassName(child) == "Edit") edits.push_back(child);
-        return index < static_cast<int>(edits.size()) ? edits[index] : nullptr;
-    }
+    HWND Edit(int index) { return DialogEdit(index); }
     HWND Button(const std::string& caption, int nth = 0) {
         for (HWND child : driver::ChildWindows(Dialog()))
             if (driver::ClassName(child) == "Button" && driver::Caption(child) == caption && nth-- == 0) return child;

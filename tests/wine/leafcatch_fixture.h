@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "tests/wine/driver/driver.h"
 
@@ -54,6 +55,13 @@ protected:
             [&] { return driver::IsVisible(ToolWindowNow()) ? ToolWindowNow() : nullptr; });
         EXPECT_NE(tool, nullptr);
         return tool;
+    }
+    // The dialog's edits in their order (folder 1, folder 2).
+    HWND DialogEdit(int index) {
+        std::vector<HWND> edits;
+        for (HWND child : driver::ChildWindows(Dialog()))
+            if (driver::ClassName(child) == "Edit") edits.push_back(child);
+        return index < static_cast<int>(edits.size()) ? edits[index] : nullptr;
     }
     HWND ToolWindowNow() { return driver::FindWindowByClass(Program().Id(), "TForm1"); }
 

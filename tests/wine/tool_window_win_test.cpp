@@ -15,12 +15,7 @@ constexpr POINT kTrayIcon{1013, 758};
 
 class ToolWindowTest : public LeafcatchTest {
 protected:
-    HWND Edit(int index) {
-        std::vector<HWND> edits;
-        for (HWND child : driver::ChildWindows(Dialog()))
-            if (driver::ClassName(child) == "Edit") edits.push_back(child);
-        return index < static_cast<int>(edits.size()) ? edits[index] : nullptr;
-    }
+    HWND Edit(int index) { return DialogEdit(index); }
     HWND DialogButton(const std::string& caption) { return driver::FindChild(Dialog(), "Button", caption); }
     HWND Glyph(int index) { return driver::ChildWindows(ToolWindow()).at(index); }
 
