@@ -63,9 +63,6 @@ private:
     friend class Application;
     friend class Control;
 
-// A font as described.
-UniqueFont MakeFont(const Font& font);
-
     template <class F>
     void Bind(F* self, const FormEvents<F>& events) {
         auto bind = [self](auto member, auto& handler) {
