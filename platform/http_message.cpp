@@ -367,6 +367,9 @@ void ResponseReader::Close() {
     if (complete_) return;
     if (!received_) throw Exception("The server closed the connection without a response");
     if (!headerRead_) {
+        // Feed lets a CR at the start of a line wait for its LF; it still counts.
+        if (header_.size() > maxHeader_)
+            throw Exception("The response header is longer than " + std::to_string(maxHeader_) + " bytes");
         headerRead_ = true;
         status_ = ParseStatus(header_);
         length_ = ContentLength(header_);

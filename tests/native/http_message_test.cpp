@@ -459,6 +459,22 @@ TEST(HttpResponseReaderClose, NothingReceivedThrows) {
     EXPECT_THROW(reader.Close(), Exception);
 }
 
+// A header cut by the close after a CR that may start its empty line: the CR
+// counts towards the limit too (found by fuzz_http_message).
+TEST(HttpResponseReaderClose, HeaderEndingInCrOverItsLimitThrows) {
+    ResponseReader atLimit(3, 1000);
+    atLimit.Feed("a\n\r", 3);
+    atLimit.Close();
+    EXPECT_EQ(atLimit.Header(), "a\n\r");
+
+    ResponseReader reader(2, 1000);
+    EXPECT_FALSE(reader.Feed("a\n\r", 3));
+    EXPECT_THROW(reader.Close(), Exception);
+    ResponseReader empty(0, 1000);
+    EXPECT_FALSE(empty.Feed("\r", 1));
+    EXPECT_THROW(empty.Close(), Exception);
+}
+
 TEST(HttpResponseReaderClose, ZeroContentLengthIsCompleteAtTheHeader) {
     ResponseReader reader;
     const std::string header = "HTTP/1.0 200 OK\r\nContent-Length: 0\r\n\r\n";
