@@ -17,7 +17,7 @@ LC_TEMPLATE=$LC_CACHE/wine-template
 LC_PACKAGES=(wine wine64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
              xvfb xauth x11-utils xdotool imagemagick fonts-ipafont-gothic fonts-wine locales
              cmake ninja-build make g++ googletest libgtest-dev libbenchmark-dev
-             python3 curl time)
+             clang libclang-rt-14-dev python3 curl time)
 LC_STARTED_XVFB_PID=
 LC_STARTED_WINESERVER=
 
