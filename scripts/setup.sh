@@ -114,7 +114,8 @@ lc_start_xvfb() {
 # Start the wineserver detached, so that nothing reading a Wine program's output
 # through a pipe inherits it, then boot the prefix.
 lc_start_wineserver() {
-    if $LC_WINESERVER -p30 </dev/null >/dev/null 2>&1; then
+    # Persistent until lc_stop_started ends it, however long the gaps between programs.
+    if $LC_WINESERVER -p </dev/null >/dev/null 2>&1; then
         LC_STARTED_WINESERVER=$WINEPREFIX
     fi
     $LC_WINE64 wineboot </dev/null >/dev/null 2>&1
